@@ -1,0 +1,160 @@
+// Child processes the Windows way: a command line split by the Windows rules, paths
+// of the application's drive mapped onto this system, and a kill that reaches only
+// the child it names.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "win32.h"
+
+extern char **environ;
+
+namespace {
+
+// Windows has no SIGPIPE: a write to a reader that has gone simply fails. And its
+// children are never reaped behind the parent's back, so an id it holds stays that
+// child's; an inherited "ignore" of SIGCHLD would let the system reap them.
+__attribute__((constructor)) void AdoptWindowsSignals() {
+  signal(SIGPIPE, SIG_IGN);
+  signal(SIGCHLD, SIG_DFL);
+}
+
+// Blanks separate words, double quotes group them, and backslashes are literal except
+// before a double quote, where each pair stands for one backslash.
+std::vector<std::string> SplitCommandLine(const char *line) {
+  std::vector<std::string> words;
+  const char *p = line;
+  for (;;) {
+    while (*p == ' ' || *p == '\t') {
+      p++;
+    }
+    if (*p == '\0') {
+      return words;
+    }
+    std::string word;
+    bool quoted = false;
+    while (*p != '\0' && (quoted || (*p != ' ' && *p != '\t'))) {
+      if (*p == '\\') {
+        size_t slashes = strspn(p, "\\");
+        p += slashes;
+        if (*p == '"') {
+          word.append(slashes / 2, '\\');
+          if (slashes % 2 == 1) {
+            word += '"';
+            p++;
+          }
+        } else {
+          word.append(slashes, '\\');
+        }
+      } else if (*p == '"') {
+        quoted = !quoted;
+        p++;
+      } else {
+        word += *p++;
+      }
+    }
+    words.push_back(word);
+  }
+}
+
+// "\dir\file" and "c:\dir\file" both name "/dir/file": the application's drive is
+// this system's root.
+std::string MapPath(std::string path) {
+  if (path.size() >= 3 && isalpha(static_cast<unsigned char>(path[0])) != 0 && path[1] == ':' &&
+      path[2] == '\\') {
+    path.erase(0, 2);
+  }
+  for (char &c : path) {
+    if (c == '\\') {
+      c = '/';
+    }
+  }
+  return path;
+}
+
+} // namespace
+
+BOOL CreateProcessA(LPCSTR applicationName, LPSTR commandLine,
+                    SECURITY_ATTRIBUTES * /*processAttributes*/,
+                    SECURITY_ATTRIBUTES * /*threadAttributes*/, BOOL inheritHandles,
+                    DWORD creationFlags, LPVOID environment, LPCSTR currentDirectory,
+                    STARTUPINFOA *startupInfo, PROCESS_INFORMATION *processInformation) {
+  std::vector<std::string> words = SplitCommandLine(commandLine != nullptr ? commandLine : "");
+  // Only the launcher's own environment is passed on: a Windows environment block is
+  // not the list of strings this system takes.
+  if ((applicationName == nullptr && words.empty()) || environment != nullptr) {
+    return FALSE;
+  }
+  std::string program = MapPath(applicationName != nullptr ? applicationName : words[0]);
+  if (!words.empty()) {
+    words[0] = program;
+  }
+  std::vector<char *> argv;
+  for (std::string &word : words) {
+    argv.push_back(&word[0]);
+  }
+  argv.push_back(nullptr);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawnattr_t attributes;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawnattr_init(&attributes);
+
+  // Null standard handles leave the child with none; here they lead to /dev/null,
+  // since a closed descriptor 0 to 2 would be taken by the next file it opens.
+  if (startupInfo != nullptr && (startupInfo->dwFlags & STARTF_USESTDHANDLES) != 0) {
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  }
+  if (inheritHandles == FALSE) {
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+  }
+  if (currentDirectory != nullptr) {
+    std::string directory = MapPath(currentDirectory);
+    posix_spawn_file_actions_addchdir_np(&actions, directory.c_str());
+  }
+
+  // The child starts with the signals as a new program has them, not as we set them.
+  sigset_t all;
+  sigset_t none;
+  sigfillset(&all);
+  sigemptyset(&none);
+  posix_spawnattr_setsigdefault(&attributes, &all);
+  posix_spawnattr_setsigmask(&attributes, &none);
+  short flags = POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK;
+  // A detached child has no console of ours: a session of its own, out of reach of
+  // the signals of our terminal.
+  if ((creationFlags & DETACHED_PROCESS) != 0) {
+    flags |= POSIX_SPAWN_SETSID;
+  }
+  posix_spawnattr_setflags(&attributes, flags);
+
+  pid_t pid = 0;
+  int failed = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
+  posix_spawnattr_destroy(&attributes);
+  posix_spawn_file_actions_destroy(&actions);
+  if (failed != 0 || pid <= 0) {
+    return FALSE;
+  }
+  processInformation->hProcess = reinterpret_cast<HANDLE>(static_cast<intptr_t>(pid));
+  processInformation->hThread = nullptr;
+  processInformation->dwProcessId = static_cast<DWORD>(pid);
+  processInformation->dwThreadId = 0;
+  return TRUE;
+}
+
+BOOL TerminateProcess(HANDLE process, UINT /*exitCode*/) {
+  // Never 0 or -1, which would signal our whole group or every process we may reach.
+  auto pid = static_cast<pid_t>(reinterpret_cast<intptr_t>(process));
+  if (pid <= 0 || reinterpret_cast<intptr_t>(process) != pid) {
+    return FALSE;
+  }
+  return kill(pid, SIGKILL) == 0 ? TRUE : FALSE;
+}
