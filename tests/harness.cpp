@@ -92,21 +92,24 @@ void Bind(const char *from, const std::string &to, unsigned long extra) {
   }
 }
 
+// The state of a process of our PID namespace ('S', 'Z', ...), or 0 when it has none.
+char State(int pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  std::getline(stat, line);
+  size_t paren = line.rfind(')');
+  return paren != std::string::npos && paren + 2 < line.size() ? line[paren + 2] : '\0';
+}
+
 // The processes of our PID namespace but ourselves (its first process) and `except`.
 std::map<int, char> Processes(int except) {
   std::map<int, char> states;
   DIR *proc = opendir("/proc");
   while (dirent *entry = proc != nullptr ? readdir(proc) : nullptr) {
     int pid = atoi(entry->d_name);
-    if (pid <= 1 || pid == except) {
-      continue;
-    }
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    std::getline(stat, line);
-    size_t paren = line.rfind(')');
-    if (paren != std::string::npos && paren + 2 < line.size()) {
-      states[pid] = line[paren + 2];
+    char state = pid > 1 && pid != except ? State(pid) : '\0';
+    if (state != '\0') {
+      states[pid] = state;
     }
   }
   if (proc != nullptr) {
@@ -156,6 +159,17 @@ std::map<int, char> Processes(int except) {
   argv.push_back(nullptr);
   execv(argv[0], argv.data());
   Fail("exec");
+}
+
+// One value of a stand-in's record, read from inside the root.
+std::string Recorded(const std::string &program, const std::string &key) {
+  std::ifstream in(program + ".record");
+  for (std::string line; std::getline(in, line);) {
+    if (line.compare(0, key.size() + 1, key + "=") == 0) {
+      return line.substr(key.size() + 1);
+    }
+  }
+  return "";
 }
 
 bool AllRecorded(const Case &c) {
@@ -231,6 +245,15 @@ bool AllRecorded(const Case &c) {
   if (c.input == Input::Enter && !c.interactive) {
     while (!finished() && !AllRecorded(c) && Clock::now() < deadline) {
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    // A stand-in that ends by itself takes a moment to do so: a zombie, or gone if
+    // something reaped it.
+    for (const std::string &program : c.exiting) {
+      int pid = atoi(Recorded(program, "pid").c_str());
+      while (!finished() && pid > 0 && State(pid) != '\0' && State(pid) != 'Z' &&
+             Clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      }
     }
     signal(SIGPIPE, SIG_IGN);
     if (!c.partial.empty() && write(feed[1], c.partial.data(), c.partial.size()) > 0) {

@@ -13,8 +13,6 @@
 
 #include "win32.h"
 
-extern char **environ;
-
 namespace {
 
 // Windows has no SIGPIPE: a write to a reader that has gone simply fails. And its
@@ -80,9 +78,12 @@ std::string MapPath(std::string path) {
 
 } // namespace
 
-BOOL CreateProcessA(LPCSTR applicationName, LPSTR commandLine,
+// The Win32 signature: a writable command line and an untyped environment block.
+BOOL CreateProcessA(LPCSTR applicationName,
+                    LPSTR commandLine, // NOLINT(readability-non-const-parameter)
                     SECURITY_ATTRIBUTES * /*processAttributes*/,
                     SECURITY_ATTRIBUTES * /*threadAttributes*/, BOOL inheritHandles,
+                    // cppcheck-suppress constParameter
                     DWORD creationFlags, LPVOID environment, LPCSTR currentDirectory,
                     STARTUPINFOA *startupInfo, PROCESS_INFORMATION *processInformation) {
   std::vector<std::string> words = SplitCommandLine(commandLine != nullptr ? commandLine : "");
@@ -91,13 +92,16 @@ BOOL CreateProcessA(LPCSTR applicationName, LPSTR commandLine,
   if ((applicationName == nullptr && words.empty()) || environment != nullptr) {
     return FALSE;
   }
+  // Without an application name the words are not empty here.
+  // cppcheck-suppress containerOutOfBounds
   std::string program = MapPath(applicationName != nullptr ? applicationName : words[0]);
   if (!words.empty()) {
     words[0] = program;
   }
   std::vector<char *> argv;
+  argv.reserve(words.size() + 1);
   for (std::string &word : words) {
-    argv.push_back(&word[0]);
+    argv.push_back(word.data());
   }
   argv.push_back(nullptr);
 
@@ -143,7 +147,9 @@ BOOL CreateProcessA(LPCSTR applicationName, LPSTR commandLine,
   if (failed != 0 || pid <= 0) {
     return FALSE;
   }
-  processInformation->hProcess = reinterpret_cast<HANDLE>(static_cast<intptr_t>(pid));
+  // A handle is a pid, never dereferenced.
+  processInformation->hProcess =
+      reinterpret_cast<HANDLE>(static_cast<intptr_t>(pid)); // NOLINT(performance-no-int-to-ptr)
   processInformation->hThread = nullptr;
   processInformation->dwProcessId = static_cast<DWORD>(pid);
   processInformation->dwThreadId = 0;

@@ -1,4 +1,6 @@
 // Windows text mode for reading, which this platform's C runtime does not have.
+#include <stdio_ext.h>
+
 #include <cstdlib>
 #include <cstring>
 
@@ -71,6 +73,10 @@ FILE *_fsopen(const char *name, const char *mode, int /*share*/) {
   FILE *file = fopencookie(text, "r", functions);
   if (file == nullptr) {
     CloseText(text);
+    return nullptr;
   }
+  // Read by one thread only: a lock taken for each character would cost most of the
+  // time of the copy.
+  __fsetlocking(file, FSETLOCKING_BYCALLER);
   return file;
 }

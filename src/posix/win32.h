@@ -88,6 +88,7 @@ BOOL TerminateProcess(HANDLE process, UINT exitCode);
 // The C runtime's shared open. In a read mode without "b" the file is read as
 // Windows text: CR LF comes in as LF, a lone CR stays, and a Ctrl-Z ends the text.
 constexpr int _SH_DENYNO = 0x40; // NOLINT(bugprone-reserved-identifier)
-FILE *_fsopen(const char *name, const char *mode, int share); // NOLINT(bugprone-reserved-identifier)
+// NOLINTNEXTLINE(bugprone-reserved-identifier)
+FILE *_fsopen(const char *name, const char *mode, int share);
 
 #endif
