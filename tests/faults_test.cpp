@@ -78,7 +78,7 @@ TEST_P(Faults, EndWithBothChildrenEndedAndNothingLeft) {
   Outcome o = Launch(c);
 
   ASSERT_TRUE(o.ended) << o.err;
-  EXPECT_TRUE(WIFEXITED(o.status) && WEXITSTATUS(o.status) == 0) << "status " << o.status;
+  EXPECT_TRUE(ExitedZero(o)) << "status " << o.status;
   if (c.output == Output::File) {
     EXPECT_EQ(o.out, (c.info && !c.infoIsDirectory ? AsShown(*c.info) : "") + kPrompt);
   }

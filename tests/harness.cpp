@@ -161,15 +161,15 @@ std::map<int, char> Processes(int except) {
   Fail("exec");
 }
 
-// One value of a stand-in's record, read from inside the root.
-std::string Recorded(const std::string &program, const std::string &key) {
-  std::ifstream in(program + ".record");
+// A stand-in's record, one key=value a line; empty when there is none.
+std::map<std::string, std::string> ParseRecord(const std::string &path) {
+  std::map<std::string, std::string> record;
+  std::ifstream in(path);
   for (std::string line; std::getline(in, line);) {
-    if (line.compare(0, key.size() + 1, key + "=") == 0) {
-      return line.substr(key.size() + 1);
-    }
+    size_t equals = line.find('=');
+    record[line.substr(0, equals)] = equals == std::string::npos ? "" : line.substr(equals + 1);
   }
-  return "";
+  return record;
 }
 
 bool AllRecorded(const Case &c) {
@@ -249,7 +249,7 @@ bool AllRecorded(const Case &c) {
     // A stand-in that ends by itself takes a moment to do so: a zombie, or gone if
     // something reaped it.
     for (const std::string &program : c.exiting) {
-      int pid = atoi(Recorded(program, "pid").c_str());
+      int pid = atoi(ParseRecord(program + ".record")["pid"].c_str());
       while (!finished() && pid > 0 && State(pid) != '\0' && State(pid) != 'Z' &&
              Clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -364,14 +364,7 @@ Outcome Launch(const Case &c) {
 }
 
 std::map<std::string, std::string> Record(const Case &c, const std::string &program) {
-  std::map<std::string, std::string> record;
-  std::ifstream in(InRoot(c, program + ".record"));
-  std::string line;
-  while (std::getline(in, line)) {
-    size_t equals = line.find('=');
-    record[line.substr(0, equals)] = equals == std::string::npos ? "" : line.substr(equals + 1);
-  }
-  return record;
+  return ParseRecord(InRoot(c, program + ".record"));
 }
 
 std::vector<std::string> Arguments(const std::map<std::string, std::string> &record) {
@@ -386,6 +379,10 @@ std::vector<std::string> Arguments(const std::map<std::string, std::string> &rec
 
 std::string InRoot(const Case &c, const std::string &path) {
   return CaseDir(c) + "/root" + path;
+}
+
+bool ExitedZero(const Outcome &o) {
+  return o.ended && WIFEXITED(o.status) && WEXITSTATUS(o.status) == 0;
 }
 
 bool Killed(int status) {

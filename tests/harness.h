@@ -77,6 +77,9 @@ std::vector<std::string> Arguments(const std::map<std::string, std::string> &rec
 // The host path of a file in the case's root.
 std::string InRoot(const Case &c, const std::string &path);
 
+// The launcher ended, with exit code 0.
+bool ExitedZero(const Outcome &o);
+
 bool Killed(int status);
 
 // The running test's name, as a folder name: each case gets a root of its own.

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include "harness.h"
 
@@ -43,7 +42,7 @@ TEST_P(InfoScreen, ShowsTheTextAsReadThenThePrompt) {
   c.input = Input::End;
   Outcome o = Launch(c);
   ASSERT_TRUE(o.ended);
-  EXPECT_TRUE(WIFEXITED(o.status) && WEXITSTATUS(o.status) == 0);
+  EXPECT_TRUE(ExitedZero(o)) << "status " << o.status;
   EXPECT_EQ(o.out, GetParam().expected + kPrompt);
 }
 

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include "harness.h"
 
@@ -20,7 +19,7 @@ void ExpectAllEnded(const Outcome &o, size_t started) {
 
 void ExpectExitedZero(const Outcome &o) {
   ASSERT_TRUE(o.ended) << "the launcher did not end: " << o.err;
-  EXPECT_TRUE(WIFEXITED(o.status) && WEXITSTATUS(o.status) == 0) << "status " << o.status;
+  EXPECT_TRUE(ExitedZero(o)) << "status " << o.status;
 }
 
 TEST(Launch, StartsServerAndBrowserDetachedAndEndsBothAfterEnter) {

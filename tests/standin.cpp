@@ -1,6 +1,5 @@
 // Stands in for the web server and the browser: records what it was given in a file
-// beside itself ("<its path>.record"), then waits to be ended. With a file
-// "<its path>.exit" beside it, it ends by itself after recording.
+// beside itself ("<its path>.record"), then waits to be ended.
 #ifdef _WIN32
 // On Windows it records what Windows handed over: the command line as one text, the
 // start-up record and the standard handles, and the version the platform reports.
@@ -54,12 +53,10 @@ int main() {
     MoveFileExA(temporary.c_str(), (std::string(self) + ".record").c_str(),
                 MOVEFILE_REPLACE_EXISTING);
   }
-  if (GetFileAttributesA((std::string(self) + ".exit").c_str()) != INVALID_FILE_ATTRIBUTES) {
-    return 7;
-  }
   Sleep(INFINITE);
 }
 #else
+// Natively, with a file "<its path>.exit" beside it, it ends by itself after recording.
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
