@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "info_screen.h"
 #include "version_notice.h"
@@ -69,11 +68,15 @@ int main(int argc, char *argv[]) {
 
   ShowInfoScreen();
 
-  // Wait for Enter, or for the end of the input. Only the first 9 characters of a line
-  // are kept, and never looked at; the rest of the line is read through to its end.
-  char line[1024];
+  // Wait for Enter, or for the end of the input. Only the first 9 characters of the line
+  // are kept, and never looked at; whatever they are, a line feed ends the line.
+  [[maybe_unused]] char line[1024];
+  size_t stored = 0;
   fflush(stdout);
-  while (fgets(line, 10, stdin) != nullptr && strchr(line, '\n') == nullptr) {
+  for (int c = getc(stdin); c != EOF && c != '\n'; c = getc(stdin)) {
+    if (stored < 9) {
+      line[stored++] = static_cast<char>(c);
+    }
   }
 
   if (browser->hProcess != nullptr) {
