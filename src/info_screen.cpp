@@ -1,7 +1,5 @@
 #include "info_screen.h"
 
-#include <cstdio>
-
 #include "platform.h"
 
 static const char kClosingPrompt[] = "\n"
@@ -13,13 +11,15 @@ void ShowInfoScreen() {
   // Text mode: CR LF comes in as LF, and a Ctrl-Z ends the text.
   FILE *info = _fsopen("info.txt", "rt", _SH_DENYNO);
   if (info != nullptr) {
-    // Pieces of at most 98 characters; a NUL byte ends a piece and is dropped.
+    // Pieces of at most 98 characters; NUL bytes are dropped.
     char piece[100];
-    int c = 0;
-    while (c != EOF) {
+    size_t read = 0;
+    while ((read = fread(piece, 1, 98, info)) > 0) {
       size_t stored = 0;
-      while (stored < 98 && (c = getc(info)) != EOF && c != '\0') {
-        piece[stored++] = static_cast<char>(c);
+      for (size_t i = 0; i < read; i++) {
+        if (piece[i] != '\0') {
+          piece[stored++] = piece[i];
+        }
       }
       fwrite(piece, 1, stored, stdout);
     }

@@ -2,9 +2,6 @@
 // then ends the browser and the server.
 #include "launcher.h"
 
-#include <cstdio>
-#include <cstdlib>
-
 #include "info_screen.h"
 #include "version_notice.h"
 

@@ -1,10 +1,7 @@
 #include "version_notice.h"
 
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-
 #include "build_info.h"
+#include "platform.h"
 
 // The accents of Polish are drawn as commas on the line above the letter.
 static const char kVersionNotice[] =

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "../command_line.h"
 #include "win32.h"
 
 namespace {
@@ -21,44 +22,6 @@ namespace {
 __attribute__((constructor)) void AdoptWindowsSignals() {
   signal(SIGPIPE, SIG_IGN);
   signal(SIGCHLD, SIG_DFL);
-}
-
-// Blanks separate words, double quotes group them, and backslashes are literal except
-// before a double quote, where each pair stands for one backslash.
-std::vector<std::string> SplitCommandLine(const char *line) {
-  std::vector<std::string> words;
-  const char *p = line;
-  for (;;) {
-    while (*p == ' ' || *p == '\t') {
-      p++;
-    }
-    if (*p == '\0') {
-      return words;
-    }
-    std::string word;
-    bool quoted = false;
-    while (*p != '\0' && (quoted || (*p != ' ' && *p != '\t'))) {
-      if (*p == '\\') {
-        size_t slashes = strspn(p, "\\");
-        p += slashes;
-        if (*p == '"') {
-          word.append(slashes / 2, '\\');
-          if (slashes % 2 == 1) {
-            word += '"';
-            p++;
-          }
-        } else {
-          word.append(slashes, '\\');
-        }
-      } else if (*p == '"') {
-        quoted = !quoted;
-        p++;
-      } else {
-        word += *p++;
-      }
-    }
-    words.push_back(word);
-  }
 }
 
 // "\dir\file" and "c:\dir\file" both name "/dir/file": the application's drive is
@@ -86,24 +49,19 @@ BOOL CreateProcessA(LPCSTR applicationName,
                     // cppcheck-suppress constParameter
                     DWORD creationFlags, LPVOID environment, LPCSTR currentDirectory,
                     STARTUPINFOA *startupInfo, PROCESS_INFORMATION *processInformation) {
-  std::vector<std::string> words = SplitCommandLine(commandLine != nullptr ? commandLine : "");
+  const char *line = commandLine != nullptr ? commandLine : "";
+  std::vector<char> words(strlen(line) + 1);
+  std::vector<char *> argv(strlen(line) / 2 + 2);
+  int count = SplitCommandLine(line, words.data(), argv.data());
   // Only the launcher's own environment is passed on: a Windows environment block is
   // not the list of strings this system takes.
-  if ((applicationName == nullptr && words.empty()) || environment != nullptr) {
+  if ((applicationName == nullptr && count == 0) || environment != nullptr) {
     return FALSE;
   }
-  // Without an application name the words are not empty here.
-  // cppcheck-suppress containerOutOfBounds
-  std::string program = MapPath(applicationName != nullptr ? applicationName : words[0]);
-  if (!words.empty()) {
-    words[0] = program;
+  std::string program = MapPath(applicationName != nullptr ? applicationName : argv[0]);
+  if (count > 0) {
+    argv[0] = program.data();
   }
-  std::vector<char *> argv;
-  argv.reserve(words.size() + 1);
-  for (std::string &word : words) {
-    argv.push_back(word.data());
-  }
-  argv.push_back(nullptr);
 
   posix_spawn_file_actions_t actions;
   posix_spawnattr_t attributes;

@@ -1,54 +1,34 @@
 // Windows text mode for reading, which this platform's C runtime does not have.
+#include <fcntl.h>
 #include <stdio_ext.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
 
+#include "../text_mode.h"
 #include "win32.h"
 
 namespace {
 
 struct TextFile {
-  FILE *raw;
-  bool ended; // a Ctrl-Z was read
+  int fd;
+  TextMode mode;
 };
 
-ssize_t ReadText(void *cookie, char *out, size_t size) {
+size_t ReadRaw(void *source, char *into, size_t size) {
+  ssize_t n = read(*static_cast<int *>(source), into, size);
+  return n > 0 ? static_cast<size_t>(n) : 0;
+}
+
+ssize_t ReadFromText(void *cookie, char *out, size_t size) {
   auto *text = static_cast<TextFile *>(cookie);
-  if (text->ended) {
-    return 0;
-  }
-  size_t read = fread(out, 1, size, text->raw);
-  size_t kept = 0;
-  for (size_t i = 0; i < read; i++) {
-    char c = out[i];
-    if (c == '\x1a') {
-      text->ended = true;
-      break;
-    }
-    if (c == '\r') {
-      if (i + 1 < read) {
-        if (out[i + 1] == '\n') {
-          continue; // the LF that follows is kept in its place
-        }
-      } else {
-        // The pair may straddle two reads.
-        int next = getc(text->raw);
-        if (next == '\n') {
-          c = '\n';
-        } else if (next != EOF) {
-          ungetc(next, text->raw);
-        }
-      }
-    }
-    out[kept++] = c;
-  }
-  return static_cast<ssize_t>(kept);
+  return static_cast<ssize_t>(ReadText(&text->mode, out, size, ReadRaw, &text->fd));
 }
 
 int CloseText(void *cookie) {
   auto *text = static_cast<TextFile *>(cookie);
-  int result = fclose(text->raw);
+  int result = close(text->fd);
   free(text);
   return result;
 }
@@ -59,24 +39,23 @@ FILE *_fsopen(const char *name, const char *mode, int /*share*/) {
   if (mode[0] != 'r' || strchr(mode, 'b') != nullptr || strchr(mode, '+') != nullptr) {
     return fopen(name, mode);
   }
-  FILE *raw = fopen(name, "rb");
-  if (raw == nullptr) {
+  int fd = open(name, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
     return nullptr;
   }
   auto *text = static_cast<TextFile *>(calloc(1, sizeof(TextFile)));
   if (text == nullptr) {
-    fclose(raw);
+    close(fd);
     return nullptr;
   }
-  text->raw = raw;
-  cookie_io_functions_t functions = {ReadText, nullptr, nullptr, CloseText};
+  text->fd = fd;
+  cookie_io_functions_t functions = {ReadFromText, nullptr, nullptr, CloseText};
   FILE *file = fopencookie(text, "r", functions);
   if (file == nullptr) {
     CloseText(text);
     return nullptr;
   }
-  // Read by one thread only: a lock taken for each character would cost most of the
-  // time of the copy.
+  // Read by one thread only: a lock taken for each read would cost time for nothing.
   __fsetlocking(file, FSETLOCKING_BYCALLER);
   return file;
 }

@@ -1,0 +1,199 @@
+// Standard input and output and the files the program reads, on kernel32's handles. Output
+// is buffered and written out when the buffer fills, before standard input is read, and at
+// the exit.
+#include <windows.h>
+
+#include "../text_mode.h"
+#include "crt.h"
+
+struct FILE {
+  DWORD standard; // STD_INPUT_HANDLE or STD_OUTPUT_HANDLE, or 0 for a file of our own
+  HANDLE handle;  // a file's handle
+  bool text;
+  TextMode mode;
+  bool atEnd;
+  char *buffer;
+  size_t capacity;
+  char *next; // input: the unread bytes, up to `end`
+  char *end;
+  size_t used; // output: the bytes waiting to be written
+};
+
+namespace {
+
+// Under the console's limit for one write on older Windows.
+char outputBuffer[16 * 1024];
+char inputBuffer[512];
+const size_t kFileBuffer = 64 * 1024;
+
+FILE streams[2] = {
+    {STD_INPUT_HANDLE,
+     nullptr,
+     true,
+     {},
+     false,
+     inputBuffer,
+     sizeof inputBuffer,
+     nullptr,
+     nullptr,
+     0},
+    {STD_OUTPUT_HANDLE,
+     nullptr,
+     true,
+     {},
+     false,
+     outputBuffer,
+     sizeof outputBuffer,
+     nullptr,
+     nullptr,
+     0},
+};
+
+// Standard handles are asked for when used: they may change, and may be missing.
+HANDLE HandleOf(const FILE *stream) {
+  HANDLE handle = stream->standard != 0 ? GetStdHandle(stream->standard) : stream->handle;
+  return handle == INVALID_HANDLE_VALUE ? nullptr : handle;
+}
+
+size_t ReadRaw(void *source, char *into, size_t size) {
+  DWORD read = 0;
+  HANDLE handle = *static_cast<HANDLE *>(source);
+  if (handle == nullptr || !ReadFile(handle, into, static_cast<DWORD>(size), &read, nullptr)) {
+    return 0;
+  }
+  return read;
+}
+
+// Refills the buffer; false at the end of the input.
+bool Fill(FILE *stream) {
+  if (stream->atEnd) {
+    return false;
+  }
+  if (stream == stdin) {
+    fflush(stdout);
+  }
+  HANDLE handle = HandleOf(stream);
+  size_t got = stream->text
+                   ? ReadText(&stream->mode, stream->buffer, stream->capacity, ReadRaw, &handle)
+                   : ReadRaw(&handle, stream->buffer, stream->capacity);
+  stream->next = stream->buffer;
+  stream->end = stream->buffer + got;
+  stream->atEnd = got == 0;
+  return got != 0;
+}
+
+} // namespace
+
+FILE *const stdin = &streams[0];
+FILE *const stdout = &streams[1];
+
+FILE *_fsopen(const char *name, const char *mode, int share) {
+  bool binary = false;
+  for (const char *m = mode + 1; *m != '\0'; m++) {
+    if (*m == 'b') {
+      binary = true;
+    } else if (*m != 't') {
+      return nullptr; // only reading is offered
+    }
+  }
+  if (mode[0] != 'r') {
+    return nullptr;
+  }
+  DWORD sharing = share == _SH_DENYNO ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0;
+  HANDLE handle = CreateFileA(name, GENERIC_READ, sharing, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    return nullptr;
+  }
+  auto *stream = static_cast<FILE *>(calloc(1, sizeof(FILE) + kFileBuffer));
+  if (stream == nullptr) {
+    CloseHandle(handle);
+    return nullptr;
+  }
+  stream->handle = handle;
+  stream->text = !binary;
+  stream->buffer = reinterpret_cast<char *>(stream + 1);
+  stream->capacity = kFileBuffer;
+  return stream;
+}
+
+int fclose(FILE *stream) {
+  fflush(stream);
+  if (stream->standard != 0) {
+    return 0;
+  }
+  BOOL closed = CloseHandle(stream->handle);
+  free(stream);
+  return closed ? 0 : EOF;
+}
+
+size_t fread(void *data, size_t size, size_t count, FILE *stream) {
+  if (size == 0) {
+    return 0;
+  }
+  auto *out = static_cast<char *>(data);
+  size_t wanted = size * count;
+  size_t done = 0;
+  while (done < wanted && (stream->next != stream->end || Fill(stream))) {
+    size_t part = static_cast<size_t>(stream->end - stream->next);
+    if (part > wanted - done) {
+      part = wanted - done;
+    }
+    memcpy(out + done, stream->next, part);
+    stream->next += part;
+    done += part;
+  }
+  return done / size;
+}
+
+int getc(FILE *stream) {
+  if (stream->next == stream->end && !Fill(stream)) {
+    return EOF;
+  }
+  return static_cast<unsigned char>(*stream->next++);
+}
+
+size_t fwrite(const void *data, size_t size, size_t count, FILE *stream) {
+  const auto *in = static_cast<const char *>(data);
+  const char *last = in + size * count;
+  while (in != last) {
+    // Room for a line feed's CR LF.
+    if (stream->capacity - stream->used < 2) {
+      fflush(stream);
+    }
+    char *out = stream->buffer + stream->used;
+    char *full = stream->buffer + stream->capacity - 1;
+    while (in != last && out < full) {
+      if (*in == '\n' && stream->text) {
+        *out++ = '\r';
+      }
+      *out++ = *in++;
+    }
+    stream->used = static_cast<size_t>(out - stream->buffer);
+  }
+  return count;
+}
+
+int fputs(const char *text, FILE *stream) {
+  fwrite(text, 1, static_cast<size_t>(lstrlenA(text)), stream);
+  return 0;
+}
+
+int fflush(FILE *stream) {
+  if (stream == nullptr) {
+    stream = stdout;
+  }
+  // A write that fails (no handle, a reader gone, a full disk) drops the buffer: nobody is
+  // told, as nobody would be.
+  HANDLE handle = HandleOf(stream);
+  const char *out = stream->buffer;
+  DWORD left = static_cast<DWORD>(stream->used);
+  DWORD written = 0;
+  while (left > 0 && handle != nullptr && WriteFile(handle, out, left, &written, nullptr) &&
+         written > 0) {
+    out += written;
+    left -= written;
+  }
+  stream->used = 0;
+  return 0;
+}
