@@ -95,27 +95,31 @@ TEST_P(Faults, EndWithBothChildrenEndedAndNothingLeft) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, Faults,
-    testing::Values(
-        Fault{"StdoutClosed", [](Case &c) { c.output = Output::Closed; }},
-        Fault{"StdoutReaderGone", [](Case &c) { c.output = Output::PipeGone; }},
-        Fault{"StdoutFull", [](Case &c) { c.output = Output::Full; }},
-        Fault{"StdinClosed", [](Case &c) { c.input = Input::Closed; }},
-        Fault{"StdinDevNull", [](Case &c) { c.input = Input::DevNull; }},
-        Fault{"StdinMebibyteLineThenEnd", [](Case &c) { c.line = std::string(1 << 20, 'x'); }},
-        Fault{"ChildEndsByItself", [](Case &c) { c.exiting = {kServer}; }, ServerHeldUntilTheEnd},
-        Fault{"ChildEndsByItselfWithSigchldIgnored",
-              [](Case &c) {
-                c.exiting = {kServer};
-                c.sigchldIgnored = true;
-              },
-              ServerHeldUntilTheEnd},
-        Fault{"ExtraInheritableDescriptor", [](Case &c) { c.extraDescriptor = true; },
-              [](const Case &c, const Outcome &) {
-                EXPECT_EQ(Record(c, kServer)["others"], "");
-                EXPECT_EQ(Record(c, kBrowserIE)["others"], "");
-              }},
-        Fault{"InfoIsADirectory", [](Case &c) { c.infoIsDirectory = true; }},
-        Fault{"InfoOfRandomBytes", [](Case &c) { c.info = RandomBytes(); }}),
+    testing::Values(Fault{"StdoutClosed", [](Case &c) { c.output = Output::Closed; }},
+                    Fault{"StdoutReaderGone", [](Case &c) { c.output = Output::PipeGone; }},
+                    Fault{"StdoutFull", [](Case &c) { c.output = Output::Full; }},
+                    Fault{"StdinClosed", [](Case &c) { c.input = Input::Closed; }},
+                    Fault{"StdinDevNull", [](Case &c) { c.input = Input::DevNull; }},
+                    Fault{"StdinMebibyteLineThenEnd",
+                          [](Case &c) {
+                            c.line = std::string(1 << 20, 'x');
+                            c.endAfterLine = true;
+                          }},
+                    Fault{"ChildEndsByItself", [](Case &c) { c.exiting = {kServer}; },
+                          ServerHeldUntilTheEnd},
+                    Fault{"ChildEndsByItselfWithSigchldIgnored",
+                          [](Case &c) {
+                            c.exiting = {kServer};
+                            c.sigchldIgnored = true;
+                          },
+                          ServerHeldUntilTheEnd},
+                    Fault{"ExtraInheritableDescriptor", [](Case &c) { c.extraDescriptor = true; },
+                          [](const Case &c, const Outcome &) {
+                            EXPECT_EQ(Record(c, kServer)["others"], "");
+                            EXPECT_EQ(Record(c, kBrowserIE)["others"], "");
+                          }},
+                    Fault{"InfoIsADirectory", [](Case &c) { c.infoIsDirectory = true; }},
+                    Fault{"InfoOfRandomBytes", [](Case &c) { c.info = RandomBytes(); }}),
     [](const testing::TestParamInfo<Fault> &info) { return std::string(info.param.name); });
 
 // A large info file goes through whole, in the memory a tiny one takes.

@@ -150,6 +150,15 @@ std::map<int, char> Processes(int except) {
   if (c.measured) {
     words = {"/peak", "/peak.kib"};
   }
+  if (c.traced) {
+    // LeakSanitizer, in a sanitizer build, cannot work under ptrace; the other cases have it.
+    const char *sanitizer = getenv("ASAN_OPTIONS");
+    std::string options = std::string(sanitizer != nullptr ? sanitizer : "") + ":detect_leaks=0";
+    setenv("ASAN_OPTIONS", options.c_str(), 1);
+    // The launcher alone (no -f): strace keeps its group and descriptors and ends as it did.
+    words.insert(words.end(), {"/usr/bin/strace", "-qq", "-e", "trace=kill", "-e", "signal=none",
+                               "-o", "/launcher.kills", "--"});
+  }
   words.push_back("/launcher");
   words.insert(words.end(), c.args.begin(), c.args.end());
   std::vector<char *> argv;
@@ -170,6 +179,21 @@ std::map<std::string, std::string> ParseRecord(const std::string &path) {
     record[line.substr(0, equals)] = equals == std::string::npos ? "" : line.substr(equals + 1);
   }
   return record;
+}
+
+// The whole of a file, however far its descriptor has read.
+std::string Contents(int fd) {
+  std::string text;
+  char buffer[4096];
+  ssize_t n;
+  while ((n = pread(fd, buffer, sizeof buffer, static_cast<off_t>(text.size()))) > 0) {
+    text.append(buffer, static_cast<size_t>(n));
+  }
+  return text;
+}
+
+bool EndsWith(const std::string &text, const std::string &end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 bool AllRecorded(const Case &c) {
@@ -195,9 +219,11 @@ bool AllRecorded(const Case &c) {
   }
   std::string dir = CaseDir(c);
   int output = -1;
+  int shown = -1; // the same file, to read what the launcher has written so far
   int gone[2] = {-1, -1};
   if (c.output == Output::File) {
     output = open((dir + "/stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    shown = open((dir + "/stdout").c_str(), O_RDONLY | O_CLOEXEC);
   } else if (c.output == Output::Full) {
     output = open("/dev/full", O_WRONLY | O_CLOEXEC);
   } else if (c.output == Output::PipeGone) {
@@ -255,6 +281,16 @@ bool AllRecorded(const Case &c) {
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
       }
     }
+    // What the launcher shows before it is given any input: once it ends with the prompt,
+    // or whatever is there after a while (a launcher that holds it back until the end).
+    if (shown >= 0) {
+      std::string before;
+      auto enough = Clock::now() + std::chrono::seconds(2);
+      while (!EndsWith(before = Contents(shown), kPrompt) && !finished() && Clock::now() < enough) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      }
+      seen << "before " << before.size() << "\n" << before << "\n";
+    }
     signal(SIGPIPE, SIG_IGN);
     if (!c.partial.empty() && write(feed[1], c.partial.data(), c.partial.size()) > 0) {
       int unread = 1;
@@ -271,7 +307,9 @@ bool AllRecorded(const Case &c) {
     if (write(feed[1], c.line.data(), c.line.size()) < 0) {
       seen << "unread\n";
     }
-    close(feed[1]);
+    if (c.endAfterLine) {
+      close(feed[1]);
+    }
   }
   while (!finished() && Clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -353,12 +391,28 @@ Outcome Launch(const Case &c) {
       lines >> pid >> outcome.heldBefore[pid];
     } else if (word == "running") {
       lines >> outcome.running;
+    } else if (word == "before") {
+      size_t size = 0;
+      lines >> size;
+      lines.get();
+      outcome.outBefore.resize(size);
+      lines.read(&outcome.outBefore[0], static_cast<std::streamsize>(size));
     }
   }
   outcome.out = Slurp(CaseDir(c) + "/stdout");
   outcome.err = Slurp(CaseDir(c) + "/stderr");
   if (c.measured) {
     outcome.peakKiB = atol(Slurp(root + "/peak.kib").c_str());
+  }
+  if (c.traced) {
+    std::ifstream trace(root + "/launcher.kills");
+    for (std::string line; std::getline(trace, line);) {
+      int pid = 0;
+      char signal[32] = "";
+      if (sscanf(line.c_str(), "kill(%d, %31[^)])", &pid, signal) == 2) {
+        outcome.kills.emplace_back(pid, signal);
+      }
+    }
   }
   return outcome;
 }

@@ -21,7 +21,8 @@ extern const std::vector<std::string> kPlanted;
 extern const std::string kPrompt;
 
 enum class Input {
-  Enter,   // a pipe; `line` is written once the awaited stand-ins have recorded, then closed
+  Enter,   // a pipe; `line` is written once the awaited stand-ins have recorded, and the pipe
+           // held open until the launcher ends, so that only the line can end the wait
   End,     // a pipe closed from the start
   Open,    // a pipe held open and never written
   Closed,  // descriptor 0 closed
@@ -46,13 +47,15 @@ struct Case {
   bool infoIsDirectory = false;
   Input input = Input::Enter;
   std::string line = "\n";
-  std::string partial; // written before `line`, and read by the launcher, before the snapshot
+  bool endAfterLine = false; // Enter: the pipe is closed right after `line`
+  std::string partial;       // written before `line`, and read by the launcher, before `heldBefore`
   std::vector<std::string> awaited; // stand-ins that must have recorded before the line
   Output output = Output::File;
   bool sigchldIgnored = false;  // the caller starts the launcher with SIGCHLD ignored
   bool extraDescriptor = false; // the caller leaves descriptor 5 open and inheritable
   bool measured = false;        // started through a small parent that reads its peak memory
   bool interactive = false;     // the caller's own terminal as standard input and output
+  bool traced = false;          // started under strace, its parent, to record its kill calls
 };
 
 struct Outcome {
@@ -60,10 +63,12 @@ struct Outcome {
   int status = -1;                // its wait status
   long peakKiB = 0;               // its peak resident memory, for a measured case
   std::string out;                // its standard output
+  std::string outBefore;          // Enter, File: its standard output before any input was written
   std::string err;                // its standard error
   std::map<int, int> reaped;      // every other process of the root that ended: id, wait status
   std::map<int, char> heldBefore; // state of every other process just before the line was sent
   int running = 0;                // processes of the root still running at the end
+  std::vector<std::pair<int, std::string>> kills; // traced: its kill calls in order, pid and signal
 };
 
 Outcome Launch(const Case &c);

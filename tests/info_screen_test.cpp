@@ -56,21 +56,22 @@ const std::string k98 = [] {
 
 INSTANTIATE_TEST_SUITE_P(
     Files, InfoScreen,
-    testing::Values(Shown{"NoFile", std::nullopt, ""}, Shown{"Empty", "", ""},
-                    Shown{"LastLineWithoutBreak", "Linia pierwsza\nLinia ostatnia",
-                          "Linia pierwsza\nLinia ostatnia"},
-                    Shown{"LineOfSevenHundred", std::string(700, 'w') + "\n",
-                          std::string(700, 'w') + "\n"},
-                    Shown{"Exactly98", k98, k98}, Shown{"NinetyNine", k98 + "!", k98 + "!"},
-                    Shown{"NulBytesDropped", "ab\0cd\0\0ef\n"s, "abcdef\n"},
-                    Shown{"NulOnPieceEdges", k98.substr(0, 97) + "\0"s + k98 + "\0"s + "z",
-                          k98.substr(0, 97) + k98 + "z"},
-                    Shown{"CtrlZEndsTheText", "przed\x1a po\n", "przed"},
-                    Shown{"CrLfReadAsLf", "jeden\r\ndwa\r\n", "jeden\ndwa\n"},
-                    Shown{"LoneCrStays", "a\rb\r\r\nc\r", "a\rb\r\nc\r"},
-                    Shown{"BytesPassUnconverted", "Za\xbf\xf3\xb3\xe6 g\xea\x9cl\xb9 ja\x9f\xf1\n",
-                          "Za\xbf\xf3\xb3\xe6 g\xea\x9cl\xb9 ja\x9f\xf1\n"},
-                    AcrossReads()),
+    testing::Values(
+        Shown{"NoFile", std::nullopt, ""}, Shown{"Empty", "", ""},
+        Shown{"LastLineWithoutBreak", "Linia pierwsza\nLinia ostatnia",
+              "Linia pierwsza\nLinia ostatnia"},
+        Shown{"LineOfSevenHundred", std::string(700, 'w') + "\n", std::string(700, 'w') + "\n"},
+        Shown{"NinetyEightShownOnceAndWhole", k98, k98},
+        Shown{"NinetyNineShownWhole", k98 + "!", k98 + "!"},
+        Shown{"NulBytesDropped", "ab\0cd\0\0ef\n"s, "abcdef\n"},
+        Shown{"NulBytesAmidALongTextDropped", k98.substr(0, 97) + "\0"s + k98 + "\0"s + "z",
+              k98.substr(0, 97) + k98 + "z"},
+        Shown{"CtrlZEndsTheText", "przed\x1a po\n", "przed"},
+        Shown{"CrLfReadAsLf", "jeden\r\ndwa\r\n", "jeden\ndwa\n"},
+        Shown{"LoneCrStays", "a\rb\r\r\nc\r", "a\rb\r\nc\r"},
+        Shown{"BytesPassUnconverted", "Za\xbf\xf3\xb3\xe6 g\xea\x9cl\xb9 ja\x9f\xf1\n",
+              "Za\xbf\xf3\xb3\xe6 g\xea\x9cl\xb9 ja\x9f\xf1\n"},
+        AcrossReads()),
     [](const testing::TestParamInfo<Shown> &info) { return std::string(info.param.name); });
 
 } // namespace

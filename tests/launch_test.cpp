@@ -4,6 +4,8 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 const std::vector<std::string> kServerArgs = {"/Apache/Apache.exe",         "-w", "-X",        "-f",
                                               "\\Apache\\conf\\httpd.conf", "-d", "\\Apache\\"};
 const std::vector<std::string> kBrowserArgs = {kBrowserIE, "http://localhost/cgi-bin/dorvex.exe"};
@@ -96,8 +98,33 @@ INSTANTIATE_TEST_SUITE_P(
                     Ending{"LongerThanTheBuffer", Input::Enter, std::string(3000, 'x') + "\n"},
                     Ending{"TenCharacters", Input::Enter, "0123456789\n"},
                     Ending{"LineInTwoParts", Input::Enter, "\n", "0123456789abcdef"},
+                    Ending{"NulThenLineFeed", Input::Enter, "\0\n"s},
+                    Ending{"NulAmidTheLine", Input::Enter, "abc\0\n"s},
                     Ending{"InputAtItsEnd", Input::End, ""}),
     [](const testing::TestParamInfo<Ending> &info) { return std::string(info.param.name); });
+
+TEST(Launch, ShowsTheInfoAndThePromptBeforeReadingTheLine) {
+  Case c{ThisTest()};
+  c.info = "Witaj\nna dysku\n";
+  Outcome o = Launch(c);
+  ExpectExitedZero(o);
+  EXPECT_EQ(o.outBefore, *c.info + kPrompt);
+  EXPECT_EQ(o.out, *c.info + kPrompt);
+}
+
+TEST(Launch, EndsTheBrowserFirstThenTheServer) {
+  Case c{ThisTest()};
+  c.programs = {kServer, kBrowserIE};
+  c.awaited = c.programs;
+  c.traced = true;
+  Outcome o = Launch(c);
+  ExpectExitedZero(o);
+  int server = atoi(Record(c, kServer)["pid"].c_str());
+  int browser = atoi(Record(c, kBrowserIE)["pid"].c_str());
+  std::vector<std::pair<int, std::string>> expected = {{browser, "SIGKILL"}, {server, "SIGKILL"}};
+  EXPECT_EQ(o.kills, expected);
+  ExpectAllEnded(o, 2);
+}
 
 TEST(Launch, ServerMissingStillStartsTheBrowserAndShowsThePrompt) {
   Case c{ThisTest()};
