@@ -1,5 +1,7 @@
 #include "text_mode.h"
 
+#include <string.h>
+
 size_t ReadText(TextMode *mode, char *buffer, size_t size, ReadRawFunction readRaw, void *source) {
   for (;;) {
     if (mode->ended) {
@@ -16,22 +18,29 @@ size_t ReadText(TextMode *mode, char *buffer, size_t size, ReadRawFunction readR
         *out++ = '\r';
       }
     }
-    for (size_t i = 0; i < read; i++) {
-      char c = in[i];
-      if (c == '\x1a') {
-        mode->ended = true;
+    // Nothing from a Ctrl-Z on is read.
+    const char *end = in + read;
+    if (const void *stop = memchr(in, '\x1a', read)) {
+      mode->ended = true;
+      end = static_cast<const char *>(stop);
+    }
+    while (in < end) {
+      // The text up to the next CR stands as it is.
+      const char *cr = static_cast<const char *>(memchr(in, '\r', static_cast<size_t>(end - in)));
+      const char *stop = cr != nullptr ? cr : end;
+      memmove(out, in, static_cast<size_t>(stop - in));
+      out += stop - in;
+      in = stop;
+      if (cr == nullptr) {
         break;
       }
-      if (c == '\r') {
-        if (i + 1 == read) {
-          mode->heldCr = true;
-          break;
-        }
-        if (in[i + 1] == '\n') {
-          continue;
-        }
+      in++;
+      // The byte after the CR settles it; at the end of a read, the next read does.
+      if (in == end && !mode->ended) {
+        mode->heldCr = true;
+      } else if (in == end || *in != '\n') {
+        *out++ = '\r';
       }
-      *out++ = c;
     }
     // A read of nothing but a held CR gives nothing yet: read on.
     if (out != buffer || read == 0) {

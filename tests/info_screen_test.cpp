@@ -7,7 +7,7 @@ namespace {
 using namespace std::string_literals;
 
 struct Shown {
-  const char *name;
+  std::string name;
   std::optional<std::string> info; // none: no info.txt at all
   std::string expected;            // what comes before the prompt
 };
@@ -16,22 +16,17 @@ void PrintTo(const Shown &row, std::ostream *os) {
   *os << row.name;
 }
 
-// CR LF pairs that straddle the edge of every read of 4 KiB multiples, and a lone CR
-// on such an edge that must stay.
-Shown AcrossReads() {
-  std::string raw(24 * 4096, 'x');
-  std::string expected;
-  for (size_t k = 1; k <= 16; k++) {
-    raw[k * 4096 - 1] = '\r';
-    raw[k * 4096] = '\n';
+// Text of "x", a lone CR and a CR LF pair, over and over, shifted by 0 to 3 bytes: whatever
+// the size of the reads, in one of the four files every read ends between a CR and its LF,
+// and in another on a lone CR.
+Shown AcrossReads(size_t shift) {
+  std::string raw(shift, 'y');
+  std::string expected = raw;
+  while (raw.size() < 300 * 1024) {
+    raw += "x\r\r\n";
+    expected += "x\r\n";
   }
-  raw[20 * 4096 - 1] = '\r';
-  for (size_t i = 0; i < raw.size(); i++) {
-    if (!(raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n')) {
-      expected += raw[i];
-    }
-  }
-  return {"CrLfAcrossReads", raw, expected};
+  return {"CrLfAcrossReadsShiftedBy" + std::to_string(shift), raw, expected};
 }
 
 class InfoScreen : public testing::TestWithParam<Shown> {};
@@ -71,7 +66,7 @@ INSTANTIATE_TEST_SUITE_P(
         Shown{"LoneCrStays", "a\rb\r\r\nc\r", "a\rb\r\nc\r"},
         Shown{"BytesPassUnconverted", "Za\xbf\xf3\xb3\xe6 g\xea\x9cl\xb9 ja\x9f\xf1\n",
               "Za\xbf\xf3\xb3\xe6 g\xea\x9cl\xb9 ja\x9f\xf1\n"},
-        AcrossReads()),
+        AcrossReads(0), AcrossReads(1), AcrossReads(2), AcrossReads(3)),
     [](const testing::TestParamInfo<Shown> &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -34,6 +34,8 @@ void free(void *block);
 int strcmp(const char *a, const char *b);
 void *memcpy(void *to, const void *from, size_t size);
 void *memset(void *to, int value, size_t size);
+void *memmove(void *to, const void *from, size_t size);
+void *memchr(const void *block, int value, size_t size);
 }
 
 #endif

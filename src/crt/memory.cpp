@@ -42,3 +42,25 @@ void *memset(void *to, int value, size_t size) {
   }
   return to;
 }
+
+void *memmove(void *to, const void *from, size_t size) {
+  auto *out = static_cast<char *>(to);
+  const auto *in = static_cast<const char *>(from);
+  if (out <= in) {
+    return memcpy(to, from, size);
+  }
+  while (size-- > 0) {
+    out[size] = in[size];
+  }
+  return to;
+}
+
+void *memchr(const void *block, int value, size_t size) {
+  const auto *in = static_cast<const unsigned char *>(block);
+  for (; size > 0; size--, in++) {
+    if (*in == static_cast<unsigned char>(value)) {
+      return const_cast<unsigned char *>(in);
+    }
+  }
+  return nullptr;
+}

@@ -1,4 +1,5 @@
-// Windows text mode for reading, which this platform's C runtime does not have.
+// Windows text mode for reading, which this platform's C runtime does not have, and
+// standard output buffered as the Windows program has it.
 #include <fcntl.h>
 #include <stdio_ext.h>
 #include <unistd.h>
@@ -11,9 +12,17 @@
 
 namespace {
 
+// Fully buffered, on a terminal too, in large blocks: written out when full, before the
+// wait and at the exit.
+char output[64 * 1024];
+__attribute__((constructor)) void BufferStandardOutput() {
+  setvbuf(stdout, output, _IOFBF, sizeof output);
+}
+
 struct TextFile {
   int fd;
   TextMode mode;
+  char buffer[64 * 1024]; // read in large blocks, as the Windows runtime reads
 };
 
 size_t ReadRaw(void *source, char *into, size_t size) {
@@ -57,5 +66,6 @@ FILE *_fsopen(const char *name, const char *mode, int /*share*/) {
   }
   // Read by one thread only: a lock taken for each read would cost time for nothing.
   __fsetlocking(file, FSETLOCKING_BYCALLER);
+  setvbuf(file, text->buffer, _IOFBF, sizeof text->buffer);
   return file;
 }
