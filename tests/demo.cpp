@@ -2,9 +2,11 @@
 // an installation, stand-ins as the server and the browsers, a sample info.txt. After
 // Enter it shows what the stand-ins received and how they ended.
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 
 #include "harness.h"
@@ -16,8 +18,24 @@ int main() {
   std::ostringstream info;
   info << sample.rdbuf();
   c.info = info.str();
-  c.interactive = true;
+  c.interactive = isatty(0) != 0;
+  if (!c.interactive) {
+    // Input that is not typed comes at once: the launcher gets it only when the server and
+    // the browser have recorded what they were given.
+    std::ostringstream input;
+    input << std::cin.rdbuf();
+    c.line = input.str();
+    c.awaited = {kServer, kBrowserIE};
+  }
   Outcome o = Launch(c);
+  if (o.status == -1) {
+    printf("--- no private root could be made: run as root, where namespaces may be made\n");
+    return 1;
+  }
+  if (!c.interactive) {
+    fwrite(o.out.data(), 1, o.out.size(), stdout);
+    fwrite(o.err.data(), 1, o.err.size(), stderr);
+  }
 
   printf("\n--- the launcher ended with %s %d\n", WIFEXITED(o.status) ? "exit code" : "signal",
          WIFEXITED(o.status) ? WEXITSTATUS(o.status) : WTERMSIG(o.status));
