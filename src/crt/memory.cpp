@@ -2,6 +2,7 @@
 // and the compiler call.
 #include <windows.h>
 
+#include "../words.h"
 #include "crt.h"
 
 void *calloc(size_t count, size_t size) {
@@ -25,28 +26,19 @@ int strcmp(const char *a, const char *b) {
   return static_cast<unsigned char>(*a) - static_cast<unsigned char>(*b);
 }
 
-// Built without the compiler's loop-to-call patterns, or these would call themselves.
+// The copies are the processor's own string moves, fast on any x86 from the 386 on; and
+// built without the compiler's loop-to-call patterns, or the loops here would call themselves.
 void *memcpy(void *to, const void *from, size_t size) {
-  auto *out = static_cast<char *>(to);
-  const auto *in = static_cast<const char *>(from);
-  while (size-- > 0) {
-    *out++ = *in++;
-  }
-  return to;
-}
-
-void *memset(void *to, int value, size_t size) {
-  auto *out = static_cast<char *>(to);
-  while (size-- > 0) {
-    *out++ = static_cast<char>(value);
-  }
+  void *out = to;
+  __asm__ volatile("rep movsb" : "+D"(out), "+S"(from), "+c"(size) : : "memory");
   return to;
 }
 
 void *memmove(void *to, const void *from, size_t size) {
   auto *out = static_cast<char *>(to);
   const auto *in = static_cast<const char *>(from);
-  if (out <= in) {
+  // A forward move is right unless it would overwrite what it has yet to read.
+  if (out <= in || out >= in + size) {
     return memcpy(to, from, size);
   }
   while (size-- > 0) {
@@ -55,11 +47,25 @@ void *memmove(void *to, const void *from, size_t size) {
   return to;
 }
 
+void *memset(void *to, int value, size_t size) {
+  void *out = to;
+  __asm__ volatile("rep stosb" : "+D"(out), "+c"(size) : "a"(value) : "memory");
+  return to;
+}
+
 void *memchr(const void *block, int value, size_t size) {
-  const auto *in = static_cast<const unsigned char *>(block);
-  for (; size > 0; size--, in++) {
-    if (*in == static_cast<unsigned char>(value)) {
-      return const_cast<unsigned char *>(in);
+  const auto *in = static_cast<const char *>(block);
+  const char *end = in + size;
+  const Word spread = Spread(static_cast<unsigned char>(value));
+  // Two words a step: the test of both costs little more than the test of one.
+  while (static_cast<size_t>(end - in) >= 2 * sizeof(Word) &&
+         (ZeroBytes(LoadWord(in) ^ spread) | ZeroBytes(LoadWord(in + sizeof(Word)) ^ spread)) ==
+             0) {
+    in += 2 * sizeof(Word);
+  }
+  for (; in != end; in++) {
+    if (*in == static_cast<char>(value)) {
+      return const_cast<char *>(in);
     }
   }
   return nullptr;

@@ -21,8 +21,7 @@ struct FILE {
 
 namespace {
 
-// Under the console's limit for one write on older Windows.
-char outputBuffer[16 * 1024];
+char outputBuffer[64 * 1024];
 char inputBuffer[512];
 const size_t kFileBuffer = 64 * 1024;
 
@@ -162,11 +161,19 @@ size_t fwrite(const void *data, size_t size, size_t count, FILE *stream) {
       fflush(stream);
     }
     char *out = stream->buffer + stream->used;
-    char *full = stream->buffer + stream->capacity - 1;
-    while (in != last && out < full) {
-      if (*in == '\n' && stream->text) {
-        *out++ = '\r';
-      }
+    size_t part = static_cast<size_t>(last - in);
+    if (part > stream->capacity - stream->used - 1) {
+      part = stream->capacity - stream->used - 1;
+    }
+    const void *lf = stream->text ? memchr(in, '\n', part) : nullptr;
+    if (lf != nullptr) {
+      part = static_cast<size_t>(static_cast<const char *>(lf) - in);
+    }
+    memcpy(out, in, part);
+    out += part;
+    in += part;
+    if (lf != nullptr) {
+      *out++ = '\r';
       *out++ = *in++;
     }
     stream->used = static_cast<size_t>(out - stream->buffer);
@@ -189,8 +196,10 @@ int fflush(FILE *stream) {
   const char *out = stream->buffer;
   DWORD left = static_cast<DWORD>(stream->used);
   DWORD written = 0;
-  while (left > 0 && handle != nullptr && WriteFile(handle, out, left, &written, nullptr) &&
-         written > 0) {
+  // Older Windows write no more than about 32 KiB to a console at once.
+  DWORD most = handle != nullptr && GetFileType(handle) == FILE_TYPE_CHAR ? 16 * 1024 : left;
+  while (left > 0 && handle != nullptr &&
+         WriteFile(handle, out, left < most ? left : most, &written, nullptr) && written > 0) {
     out += written;
     left -= written;
   }
