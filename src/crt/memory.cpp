@@ -2,7 +2,6 @@
 // and the compiler call.
 #include <windows.h>
 
-#include "../words.h"
 #include "crt.h"
 
 void *calloc(size_t count, size_t size) {
@@ -53,6 +52,32 @@ void *memset(void *to, int value, size_t size) {
   return to;
 }
 
+namespace {
+
+// Text scanned a machine word at a time. A load needs no alignment: the compiler makes it
+// a single move.
+using Word = size_t;
+
+Word LoadWord(const char *at) {
+  Word word;
+  __builtin_memcpy(&word, at, sizeof word);
+  return word;
+}
+
+// The byte in every byte of a word.
+Word Spread(unsigned char byte) {
+  return static_cast<Word>(-1) / 0xff * byte;
+}
+
+// Not zero just where x has a zero byte (in its high bit): 0x80 there and no borrow from a
+// byte below.
+Word ZeroBytes(Word x) {
+  return (x - Spread(1)) & ~x & Spread(0x80);
+}
+
+} // namespace
+
+// A byte equal to the value is a zero byte of word ^ Spread(value).
 void *memchr(const void *block, int value, size_t size) {
   const auto *in = static_cast<const char *>(block);
   const char *end = in + size;
