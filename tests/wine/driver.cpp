@@ -1,10 +1,13 @@
 // Runs launcher.exe under Wine as a user would, on a drive of its own with the stand-ins in
 // the server's and the browsers' places, and checks what the run shows from outside: the
-// console text, the children's command lines, start-up records and exit codes, and that
-// nothing else was started or is left running.
+// console text, the children's command lines, start-up records and exit codes, the order
+// they were ended in, and that nothing else was started or is left running.
 //
 //   driver setup STANDIN                       puts the stand-in in the places on c:
 //   driver case NAME DRIVE LAUNCHER STANDIN NOTICE   runs one case on DRIVE (a letter)
+//   driver lay NAME DRIVE LAUNCHER STANDIN     lays out a case that runs on a terminal, and
+//                                              writes the screen it must show to screen.txt
+//   driver check NAME DRIVE                    checks such a case's children once it ended
 //   driver resource LAUNCHER VERSION OWNER     checks the version resource
 //   driver leftovers                           ends and names whatever of a case still runs
 //
@@ -13,6 +16,7 @@
 
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -38,46 +42,103 @@ const char kPrompt[] =
     "\r\n        ,   ,     ,\r\nAby zakonczyc, wcisnij klawisz \"Enter\"\r\n\r\n";
 // Long enough that no wait here ends a working run; it only keeps a broken one from hanging.
 const DWORD kPatience = 60000;
+// How long the launcher's output may stand still before the prompt is taken as missing.
+const DWORD kQuiet = 5000;
 
 enum Browser { kPlus, kInternetExplorer, kNoBrowser };
-enum class Input { kEnter, kAtEnd };
+// Standard input: a pipe held open until the launcher has ended, so that only what is typed
+// can end the wait, an empty file, or a terminal (Wine's console on a pseudo-terminal, where
+// console-run runs the case).
+enum class Input { kPipe, kAtEnd, kTerminal };
+// Standard output: a file, a pipe that this driver reads, no handle at all, or the terminal.
+enum class Output { kFile, kPipe, kNone, kTerminal };
 
 struct Case {
   const char *name;
-  const char *windows; // Wine's Version setting for the run
-  const char *reports; // platform and major version the children must see under it
-  const char *arguments;
+  const char *windows;   // Wine's Version setting for the run
+  const char *reports;   // platform and major version the children must see under it
+  const char *arguments; // the command line after "launcher", exactly as typed
   bool hasInfo;
   std::string info;  // info.txt as written on the drive
   std::string shown; // what the console must show of it
   bool server;
   bool browsers;
   Input input;
+  std::string typed; // once the screen is up; with the notice, ahead of the start
+  Output output;
   Browser browser;
   bool notice;
 };
 
+// About 32 MiB of CR LF lines of every length up to 250, in every byte a text may hold, so
+// that line breaks fall on every place of the C runtime's buffers.
+std::string LongText() {
+  std::string bytes;
+  for (int c = 0x20; c <= 0xff; c++) {
+    bytes += static_cast<char>(c);
+  }
+  bytes += bytes;
+  std::string text;
+  text.reserve((32u << 20) + 256);
+  for (size_t line = 0; text.size() < 32u << 20; line++) {
+    text.append(bytes, line % 224, line * 37 % 251);
+    text += "\r\n";
+  }
+  return text;
+}
+
 // Each version also carries an info text, so the C runtime's text mode is seen on the way.
 const std::vector<Case> kCases = {
     {"nt40", "nt40", "2.4", "", true, "Pierwszy wiersz\r\nDrugi wiersz\r\n",
-     "Pierwszy wiersz\r\nDrugi wiersz\r\n", true, true, Input::kEnter, kPlus, false},
+     "Pierwszy wiersz\r\nDrugi wiersz\r\n", true, true, Input::kPipe, "\r\n", Output::kFile, kPlus,
+     false},
     {"win95", "win95", "1.4", "", true, "Pierwszy wiersz\nDrugi wiersz\n",
-     "Pierwszy wiersz\r\nDrugi wiersz\r\n", true, true, Input::kEnter, kInternetExplorer, false},
+     "Pierwszy wiersz\r\nDrugi wiersz\r\n", true, true, Input::kPipe, "\r\n", Output::kFile,
+     kInternetExplorer, false},
     {"win98", "win98", "1.4", "", true,
      "Przed znakiem\r\n\x1A"
      "Po znaku\r\n",
-     "Przed znakiem\r\n", true, true, Input::kEnter, kInternetExplorer, false},
-    {"win2k", "win2k", "2.5", "", true, "Raz\0dwa\0\0trzy\n"s, "Razdwatrzy\r\n", true, true,
-     Input::kEnter, kInternetExplorer, false},
-    {"winxp", "winxp", "2.5", "", true, "Samotny\rCR\nOstatni bez konca",
-     "Samotny\rCR\r\nOstatni bez konca", true, true, Input::kEnter, kInternetExplorer, false},
-    {"win10", "win10", "2.6", "", true, std::string(250, 'x') + "\r\n",
-     std::string(250, 'x') + "\r\n", true, true, Input::kEnter, kInternetExplorer, false},
-    {"no-server", "winxp", "2.5", "", false, "", "", false, true, Input::kEnter, kInternetExplorer,
+     "Przed znakiem\r\n", true, true, Input::kPipe, "\r\n", Output::kFile, kInternetExplorer,
      false},
-    {"nothing", "winxp", "2.5", "", false, "", "", false, false, Input::kAtEnd, kNoBrowser, false},
-    {"notice", "winxp", "2.5", " -v", true, "Nie do pokazania\r\n", "", true, true, Input::kEnter,
-     kNoBrowser, true},
+    {"win2k", "win2k", "2.5", "", true, "Raz\0dwa\0\0trzy\n"s, "Razdwatrzy\r\n", true, true,
+     Input::kPipe, "\r\n", Output::kFile, kInternetExplorer, false},
+    {"winxp", "winxp", "2.5", "", true, "Samotny\rCR\nOstatni bez konca",
+     "Samotny\rCR\r\nOstatni bez konca", true, true, Input::kPipe, "\r\n", Output::kFile,
+     kInternetExplorer, false},
+    {"win10", "win10", "2.6", "", true, std::string(250, 'x') + "\r\n",
+     std::string(250, 'x') + "\r\n", true, true, Input::kPipe, "\r\n", Output::kFile,
+     kInternetExplorer, false},
+    {"no-server", "winxp", "2.5", "", false, "", "", false, true, Input::kPipe, "\r\n",
+     Output::kFile, kInternetExplorer, false},
+    {"nothing", "winxp", "2.5", "", false, "", "", false, false, Input::kAtEnd, "", Output::kFile,
+     kNoBrowser, false},
+    {"notice", "winxp", "2.5", " -v", true, "Nie do pokazania\r\n", "", true, true, Input::kPipe,
+     "\r\n", Output::kFile, kNoBrowser, true},
+    // The command line as Windows programs split it: quotes group and are dropped.
+    {"notice-quoted", "winxp", "2.5", " \"-v\"", true, "Nie do pokazania\r\n", "", true, true,
+     Input::kPipe, "\r\n", Output::kFile, kNoBrowser, true},
+    {"notice-quote-inside", "winxp", "2.5", " -\"v\"", true, "Nie do pokazania\r\n", "", true, true,
+     Input::kPipe, "\r\n", Output::kFile, kNoBrowser, true},
+    {"quoted-with-space", "winxp", "2.5", " \"-v x\"", true, "Uruchomienie\r\n", "Uruchomienie\r\n",
+     true, true, Input::kPipe, "\r\n", Output::kFile, kInternetExplorer, false},
+    {"quote-after-switch", "winxp", "2.5", " -v\"x\"", true, "Uruchomienie\r\n", "Uruchomienie\r\n",
+     true, true, Input::kPipe, "\r\n", Output::kFile, kInternetExplorer, false},
+    // The wait: a line feed ends the line whatever came before it; a Ctrl-Z ends the input.
+    {"wait-nul-in-line", "winxp", "2.5", "", true, "Czekanie\r\n", "Czekanie\r\n", true, true,
+     Input::kPipe, "abc\0\r\n"s, Output::kFile, kInternetExplorer, false},
+    {"wait-nul-first", "winxp", "2.5", "", true, "Czekanie\r\n", "Czekanie\r\n", true, true,
+     Input::kPipe, "\0\r\n"s, Output::kFile, kInternetExplorer, false},
+    {"wait-ctrl-z", "winxp", "2.5", "", true, "Czekanie\r\n", "Czekanie\r\n", true, true,
+     Input::kPipe, "\x1a\r\n", Output::kFile, kInternetExplorer, false},
+    {"output-pipe", "winxp", "2.5", "", true, "Do potoku\r\n", "Do potoku\r\n", true, true,
+     Input::kPipe, "\r\n", Output::kPipe, kInternetExplorer, false},
+    {"output-none", "winxp", "2.5", "", true, "Donikad\r\n", "", true, true, Input::kPipe, "\r\n",
+     Output::kNone, kInternetExplorer, false},
+    {"long-info", "winxp", "2.5", "", true, LongText(), LongText(), true, true, Input::kPipe,
+     "\r\n", Output::kFile, kInternetExplorer, false},
+    {"console", "win10", "2.6", "", true, "Pierwszy wiersz\r\nDrugi wiersz\r\n",
+     "Pierwszy wiersz\r\nDrugi wiersz\r\n", true, true, Input::kTerminal, "\r\n", Output::kTerminal,
+     kInternetExplorer, false},
 };
 
 std::vector<std::string> failures;
@@ -102,9 +163,22 @@ std::string Visible(const std::string &bytes) {
 }
 
 void Expect(const std::string &what, const std::string &seen, const std::string &expected) {
-  if (seen != expected) {
-    Fail(what + ": " + Visible(seen) + ", expected " + Visible(expected));
+  if (seen == expected) {
+    return;
   }
+  if (seen.size() + expected.size() <= 2000) {
+    Fail(what + ": " + Visible(seen) + ", expected " + Visible(expected));
+    return;
+  }
+  // A long text is shown where it first differs.
+  size_t at = std::mismatch(seen.begin(), seen.begin() + std::min(seen.size(), expected.size()),
+                            expected.begin())
+                  .first -
+              seen.begin();
+  size_t from = at < 40 ? 0 : at - 40;
+  Fail(what + ": " + std::to_string(seen.size()) + " bytes, expected " +
+       std::to_string(expected.size()) + "; from byte " + std::to_string(from) + ": " +
+       Visible(seen.substr(from, 80)) + ", expected " + Visible(expected.substr(from, 80)));
 }
 
 bool Exists(const std::string &path) {
@@ -237,28 +311,46 @@ void CheckRecord(const Case &test, const Child &child) {
   Expect(child.path + " Windows version", version.substr(0, version.rfind('.')), test.reports);
 }
 
-void RunCase(const Case &test, const std::string &drive, const std::string &launcher,
-             const std::string &standin, const std::string &noticeFile) {
-  std::string root = drive + ":\\";
+// A case's drive, as it would be laid out on a CD, and what may run from it.
+struct Layout {
+  std::string root;
+  std::string server;
+  std::vector<std::string> places; // every place a program could be started from
+  std::vector<Child> children;     // the server, then the browser, as far as they are expected
+};
+
+Layout Expected(const Case &test, const std::string &drive) {
+  Layout layout;
+  layout.root = drive + ":\\";
+  layout.server = drive + ":" + kServer;
+  layout.places = {layout.server, kBrowsers[0], kBrowsers[1]};
+  layout.places.insert(layout.places.end(), std::begin(kHijackers), std::end(kHijackers));
+  if (test.server && !test.notice) {
+    layout.children.push_back({layout.server, kServerCommand, {}, nullptr});
+  }
+  if (test.browser != kNoBrowser) {
+    const char *browser = kBrowsers[test.browser];
+    layout.children.push_back({browser, "\""s + browser + "\" " + kUrl, {}, nullptr});
+  }
+  return layout;
+}
+
+void LayOut(const Case &test, const Layout &layout, const std::string &launcher,
+            const std::string &standin) {
   for (const char *program : {"launcher.exe", "Apache.exe", "iexplore.exe"}) {
     SetWindowsVersion(program, test.windows);
   }
-
-  // The case's drive, as it would be laid out on a CD.
-  Copy(launcher, root + "launcher.exe");
-  DeleteFileA((root + "info.txt").c_str());
+  Copy(launcher, layout.root + "launcher.exe");
+  DeleteFileA((layout.root + "info.txt").c_str());
   if (test.hasInfo) {
-    WriteAll(root + "info.txt", test.info);
+    WriteAll(layout.root + "info.txt", test.info);
   }
-  std::string server = drive + ":" + kServer;
-  MakeFoldersFor(server);
-  DeleteFileA(server.c_str());
+  MakeFoldersFor(layout.server);
+  DeleteFileA(layout.server.c_str());
   if (test.server) {
-    Copy(standin, server);
+    Copy(standin, layout.server);
   }
-  std::vector<std::string> places = {server, kBrowsers[0], kBrowsers[1]};
-  places.insert(places.end(), std::begin(kHijackers), std::end(kHijackers));
-  for (const std::string &place : places) {
+  for (const std::string &place : layout.places) {
     DeleteFileA((place + ".record").c_str());
   }
   if (!test.browsers) {
@@ -266,33 +358,102 @@ void RunCase(const Case &test, const std::string &drive, const std::string &laun
       MoveFileExA(browser, (browser + ".away"s).c_str(), MOVEFILE_REPLACE_EXISTING);
     }
   }
+}
 
-  std::vector<Child> children;
-  if (test.server && !test.notice) {
-    children.push_back({server, kServerCommand, {}, nullptr});
+// Nothing but the expected children may have been started, on any version, and nothing of
+// the case may still run.
+void CheckNothingElse(const Case &test, const Layout &layout) {
+  for (const std::string &place : layout.places) {
+    bool expectedChild = false;
+    for (const Child &child : layout.children) {
+      expectedChild = expectedChild || child.path == place;
+    }
+    if (!expectedChild && Exists(place + ".record")) {
+      Fail("started: " + place);
+    }
   }
-  if (test.browser != kNoBrowser) {
-    const char *browser = kBrowsers[test.browser];
-    children.push_back({browser, "\""s + browser + "\" " + kUrl, {}, nullptr});
+  EndLeftovers();
+  if (!test.browsers) {
+    for (const char *browser : kBrowsers) {
+      MoveFileExA((browser + ".away"s).c_str(), browser, MOVEFILE_REPLACE_EXISTING);
+    }
   }
+}
 
-  // Standard input: a pipe that this driver writes Enter into, or an empty file.
+bool EndsWith(const std::string &text, const std::string &end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// Adds what has come of the launcher's output so far: all that the pipe holds, or the file
+// up to its end.
+void ReadOn(HANDLE screen, bool pipe, std::string *shown) {
+  std::vector<char> buffer(1 << 16);
+  for (;;) {
+    DWORD size = static_cast<DWORD>(buffer.size());
+    DWORD held = 0;
+    if (pipe && (!PeekNamedPipe(screen, nullptr, 0, nullptr, &held, nullptr) || held == 0)) {
+      return;
+    }
+    DWORD got = 0;
+    if (!ReadFile(screen, buffer.data(), pipe ? std::min(held, size) : size, &got, nullptr) ||
+        got == 0) {
+      return;
+    }
+    shown->append(buffer.data(), got);
+  }
+}
+
+// Reads the output until it ends with the prompt, or has stood still for too long.
+void WaitForPrompt(HANDLE screen, bool pipe, std::string *shown) {
+  DWORD quiet = 0;
+  for (DWORD waited = 0; waited < kPatience && quiet < kQuiet; waited += 20) {
+    size_t before = shown->size();
+    ReadOn(screen, pipe, shown);
+    if (EndsWith(*shown, kPrompt)) {
+      return;
+    }
+    quiet = shown->size() == before ? quiet + 20 : 0;
+    Sleep(20);
+  }
+}
+
+void RunCase(const Case &test, const std::string &drive, const std::string &launcher,
+             const std::string &standin, const std::string &noticeFile) {
+  Layout layout = Expected(test, drive);
+  LayOut(test, layout, launcher, standin);
+  const std::string &root = layout.root;
+  std::vector<Child> &children = layout.children;
+
+  // Standard input: a pipe that this driver writes into, or an empty file.
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   HANDLE input = nullptr;
   HANDLE keyboard = nullptr;
-  if (test.input == Input::kEnter) {
+  if (test.input == Input::kPipe) {
     CreatePipe(&input, &keyboard, &inherit, 0);
     SetHandleInformation(keyboard, HANDLE_FLAG_INHERIT, 0);
   } else {
     WriteAll(root + "empty.txt", "");
     input = Inheritable(root + "empty.txt", GENERIC_READ, OPEN_EXISTING);
   }
-  HANDLE output = Inheritable(root + "stdout.txt", GENERIC_WRITE, CREATE_ALWAYS);
+  // Standard output, and this driver's own end of it to read what has come so far.
+  bool pipe = test.output == Output::kPipe;
+  HANDLE output = nullptr;
+  HANDLE screen = nullptr;
+  if (test.output == Output::kFile) {
+    output = Inheritable(root + "stdout.txt", GENERIC_WRITE, CREATE_ALWAYS);
+    screen =
+        CreateFileA((root + "stdout.txt").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  } else if (pipe) {
+    CreatePipe(&screen, &output, &inherit, 0);
+    SetHandleInformation(screen, HANDLE_FLAG_INHERIT, 0);
+  }
   HANDLE errors = Inheritable(root + "stderr.txt", GENERIC_WRITE, CREATE_ALWAYS);
   DWORD written;
   if (test.notice) {
     // Typed ahead: with -v it must stay unread.
-    WriteFile(keyboard, "\r\n", 2, &written, nullptr);
+    WriteFile(keyboard, test.typed.data(), static_cast<DWORD>(test.typed.size()), &written,
+              nullptr);
   }
 
   STARTUPINFOA startup = {};
@@ -302,16 +463,23 @@ void RunCase(const Case &test, const std::string &drive, const std::string &laun
   startup.hStdOutput = output;
   startup.hStdError = errors;
   PROCESS_INFORMATION started = {};
-  std::string command = "\"" + root + "launcher.exe\"" + test.arguments;
+  // As typed at the drive's prompt: the program is found in the current folder.
+  std::string command = "launcher"s + test.arguments;
+  SetCurrentDirectoryA(root.c_str());
   if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, root.c_str(),
                       &startup, &started)) {
     Fail("cannot start " + command);
   }
-  CloseHandle(output);
+  if (output != nullptr) {
+    CloseHandle(output);
+  }
   CloseHandle(errors);
 
-  if (test.input == Input::kEnter && !test.notice) {
-    // Enter only once every child is up and holds a handle here.
+  std::string shown;
+  std::string expected = test.shown + kPrompt;
+  if (test.input == Input::kPipe && !test.notice) {
+    // Typed only once every child is up and holds a handle here, and the screen is complete:
+    // the input stays open, so only what is typed can end the wait.
     DWORD waited = 0;
     for (Child &child : children) {
       std::string text;
@@ -326,31 +494,57 @@ void RunCase(const Case &test, const std::string &drive, const std::string &laun
         Fail(child.path + " did not start");
       }
     }
-    WriteFile(keyboard, "\r\n", 2, &written, nullptr);
+    if (screen != nullptr) {
+      WaitForPrompt(screen, pipe, &shown);
+      Expect("console output before any input", shown, expected);
+    }
+    WriteFile(keyboard, test.typed.data(), static_cast<DWORD>(test.typed.size()), &written,
+              nullptr);
   }
 
-  DWORD code = 1;
-  if (WaitForSingleObject(started.hProcess, kPatience) != WAIT_OBJECT_0) {
+  // Read on while it runs, so that a pipe never fills.
+  DWORD waited = 0;
+  while (WaitForSingleObject(started.hProcess, 20) == WAIT_TIMEOUT && waited < kPatience) {
+    waited += 20;
+    if (screen != nullptr) {
+      ReadOn(screen, pipe, &shown);
+    }
+  }
+  bool ended = WaitForSingleObject(started.hProcess, 0) == WAIT_OBJECT_0;
+  if (!ended) {
     Fail("launcher.exe did not end");
     TerminateProcess(started.hProcess, 1);
   }
+  DWORD code = 1;
   GetExitCodeProcess(started.hProcess, &code);
   Expect("launcher.exe exit code", std::to_string(code), "0");
+  if (screen != nullptr) {
+    ReadOn(screen, pipe, &shown);
+  }
+  std::vector<FILETIME> ends;
   for (Child &child : children) {
     if (child.process == nullptr) {
       continue;
     }
-    code = 1;
-    WaitForSingleObject(child.process, kPatience);
-    GetExitCodeProcess(child.process, &code);
-    Expect(child.path + " exit code", std::to_string(code), "0");
+    // Ended by the launcher before it exits; after one that hung, they are leftovers.
+    if (WaitForSingleObject(child.process, ended ? kPatience : 0) == WAIT_OBJECT_0) {
+      GetExitCodeProcess(child.process, &code);
+      Expect(child.path + " exit code", std::to_string(code), "0");
+      FILETIME start, end, kernel, user;
+      if (GetProcessTimes(child.process, &start, &end, &kernel, &user)) {
+        ends.push_back(end);
+      }
+    } else {
+      Fail(child.path + " was not ended");
+    }
     CloseHandle(child.process);
     CheckRecord(test, child);
   }
+  // Wine stamps a process's end when it is terminated: the server's must come last.
+  if (ends.size() == 2 && CompareFileTime(&ends[0], &ends[1]) <= 0) {
+    Fail("the server was ended before the browser, or at the same time");
+  }
 
-  std::string shown;
-  ReadAll(root + "stdout.txt", &shown);
-  std::string expected = test.shown + kPrompt;
   if (test.notice) {
     // The notice as written for this build, each line ended by CR LF on the console.
     std::string notice;
@@ -363,34 +557,50 @@ void RunCase(const Case &test, const std::string &drive, const std::string &laun
     }
     DWORD unread = 0;
     PeekNamedPipe(input, nullptr, 0, nullptr, &unread, nullptr);
-    Expect("input left unread", std::to_string(unread), "2");
+    Expect("input left unread", std::to_string(unread), std::to_string(test.typed.size()));
   }
-  Expect("console output", shown, expected);
+  if (screen != nullptr) {
+    Expect("console output", shown, expected);
+    CloseHandle(screen);
+  }
   std::string errorText;
   ReadAll(root + "stderr.txt", &errorText);
   Expect("standard error", errorText, "");
 
-  // Nothing but the expected children may have been started, on any version.
-  for (const std::string &place : places) {
-    bool expectedChild = false;
-    for (const Child &child : children) {
-      expectedChild = expectedChild || child.path == place;
-    }
-    if (!expectedChild && Exists(place + ".record")) {
-      Fail("started: " + place);
-    }
-  }
-  EndLeftovers();
-
-  if (!test.browsers) {
-    for (const char *browser : kBrowsers) {
-      MoveFileExA((browser + ".away"s).c_str(), browser, MOVEFILE_REPLACE_EXISTING);
-    }
-  }
+  CheckNothingElse(test, layout);
   CloseHandle(input);
   CloseHandle(keyboard);
   CloseHandle(started.hProcess);
   CloseHandle(started.hThread);
+}
+
+// A case that runs on a terminal: laid out here, run by console-run, checked here after.
+void LayTerminalCase(const Case &test, const std::string &drive, const std::string &launcher,
+                     const std::string &standin) {
+  Layout layout = Expected(test, drive);
+  LayOut(test, layout, launcher, standin);
+  // The screen as the terminal shows it: lines, with no CR.
+  std::string screen;
+  for (char c : test.shown + kPrompt) {
+    if (c != '\r') {
+      screen += c;
+    }
+  }
+  WriteAll(layout.root + "screen.txt", screen);
+}
+
+void CheckTerminalCase(const Case &test, const std::string &drive) {
+  Layout layout = Expected(test, drive);
+  for (Child &child : layout.children) {
+    std::string text;
+    if (!ReadAll(child.path + ".record", &text)) {
+      Fail(child.path + " did not start");
+      continue;
+    }
+    child.record = ParseRecord(text);
+    CheckRecord(test, child);
+  }
+  CheckNothingElse(test, layout);
 }
 
 void CheckResource(const std::string &launcher, const std::string &version,
@@ -440,15 +650,21 @@ int main(int argc, char *argv[]) {
       MakeFoldersFor(place);
       Copy(args[1], place);
     }
-  } else if (args.size() == 6 && args[0] == "case") {
+  } else if ((args.size() == 6 && args[0] == "case") || (args.size() == 5 && args[0] == "lay") ||
+             (args.size() == 3 && args[0] == "check")) {
     const Case *found = nullptr;
     for (const Case &test : kCases) {
       found = args[1] == test.name ? &test : found;
     }
-    if (found == nullptr) {
-      Fail("no case " + args[1]);
-    } else {
+    bool terminal = args[0] != "case";
+    if (found == nullptr || (found->output == Output::kTerminal) != terminal) {
+      Fail("no case " + args[1] + " to " + args[0]);
+    } else if (args[0] == "case") {
       RunCase(*found, args[2], args[3], args[4], args[5]);
+    } else if (args[0] == "lay") {
+      LayTerminalCase(*found, args[2], args[3], args[4]);
+    } else {
+      CheckTerminalCase(*found, args[2]);
     }
   } else if (args.size() == 4 && args[0] == "resource") {
     CheckResource(args[1], args[2], args[3]);
@@ -456,6 +672,7 @@ int main(int argc, char *argv[]) {
     EndLeftovers();
   } else {
     Fail("usage: driver setup STANDIN | case NAME DRIVE LAUNCHER STANDIN NOTICE | "
+         "lay NAME DRIVE LAUNCHER STANDIN | check NAME DRIVE | "
          "resource LAUNCHER VERSION OWNER | leftovers");
   }
   for (const std::string &failure : failures) {
