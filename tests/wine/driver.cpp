@@ -463,12 +463,14 @@ void RunCase(const Case &test, const std::string &drive, const std::string &laun
   startup.hStdOutput = output;
   startup.hStdError = errors;
   PROCESS_INFORMATION started = {};
-  // As typed at the drive's prompt: the program is found in the current folder.
+  // The command line exactly as typed at the drive's prompt; the program named apart, so
+  // that no search can find another.
+  std::string program = root + "launcher.exe";
   std::string command = "launcher"s + test.arguments;
-  SetCurrentDirectoryA(root.c_str());
-  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, root.c_str(),
-                      &startup, &started)) {
-    Fail("cannot start " + command);
+  if (!CreateProcessA(program.c_str(), &command[0], nullptr, nullptr, TRUE, 0, nullptr,
+                      root.c_str(), &startup, &started)) {
+    Fail("cannot start " + program + " as " + command + ": error " +
+         std::to_string(GetLastError()));
   }
   if (output != nullptr) {
     CloseHandle(output);
