@@ -142,8 +142,9 @@ TEST(Faults, LargeInfoIsExactAndMemoryStaysFlat) {
     peak[i] = o.peakKiB;
   }
   ASSERT_GT(peak[0], 0);
-  // A few pages of slack: the stdio buffers are the same size either way.
-  EXPECT_LE(peak[1], peak[0] + 256) << "tiny " << peak[0] << " KiB, large " << peak[1] << " KiB";
+  // Slack for the buffers, the same size either way: the large file alone fills the 64 KiB
+  // ones of the info file and of standard output, and the system's own vary by some pages.
+  EXPECT_LE(peak[1], peak[0] + 512) << "tiny " << peak[0] << " KiB, large " << peak[1] << " KiB";
 }
 
 } // namespace

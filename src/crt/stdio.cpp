@@ -7,16 +7,16 @@
 #include "crt.h"
 
 struct FILE {
-  DWORD standard; // STD_INPUT_HANDLE or STD_OUTPUT_HANDLE, or 0 for a file of our own
-  HANDLE handle;  // a file's handle
-  bool text;
-  TextMode mode;
-  bool atEnd;
   char *buffer;
   size_t capacity;
-  char *next; // input: the unread bytes, up to `end`
-  char *end;
-  size_t used; // output: the bytes waiting to be written
+  DWORD standard;          // STD_INPUT_HANDLE or STD_OUTPUT_HANDLE, or 0 for a file of our own
+  HANDLE handle = nullptr; // a file's handle
+  bool text = true;
+  TextMode mode = {};
+  bool atEnd = false;
+  char *next = nullptr; // input: the unread bytes, up to `end`
+  char *end = nullptr;
+  size_t used = 0; // output: the bytes waiting to be written
 };
 
 namespace {
@@ -26,26 +26,8 @@ char inputBuffer[512];
 const size_t kFileBuffer = 64 * 1024;
 
 FILE streams[2] = {
-    {STD_INPUT_HANDLE,
-     nullptr,
-     true,
-     {},
-     false,
-     inputBuffer,
-     sizeof inputBuffer,
-     nullptr,
-     nullptr,
-     0},
-    {STD_OUTPUT_HANDLE,
-     nullptr,
-     true,
-     {},
-     false,
-     outputBuffer,
-     sizeof outputBuffer,
-     nullptr,
-     nullptr,
-     0},
+    {inputBuffer, sizeof inputBuffer, STD_INPUT_HANDLE},
+    {outputBuffer, sizeof outputBuffer, STD_OUTPUT_HANDLE},
 };
 
 // Standard handles are asked for when used: they may change, and may be missing.
@@ -109,10 +91,11 @@ FILE *_fsopen(const char *name, const char *mode, int share) {
     CloseHandle(handle);
     return nullptr;
   }
-  stream->handle = handle;
-  stream->text = !binary;
+  // Zeroed as it comes, so all but these is as a new stream has it.
   stream->buffer = reinterpret_cast<char *>(stream + 1);
   stream->capacity = kFileBuffer;
+  stream->handle = handle;
+  stream->text = !binary;
   return stream;
 }
 
