@@ -69,16 +69,17 @@ FILE *const stdin = &streams[0];
 FILE *const stdout = &streams[1];
 
 FILE *_fsopen(const char *name, const char *mode, int share) {
+  // Only reading is offered: "r", then "t" or "b".
+  if (mode[0] != 'r') {
+    return nullptr;
+  }
   bool binary = false;
   for (const char *m = mode + 1; *m != '\0'; m++) {
     if (*m == 'b') {
       binary = true;
     } else if (*m != 't') {
-      return nullptr; // only reading is offered
+      return nullptr;
     }
-  }
-  if (mode[0] != 'r') {
-    return nullptr;
   }
   DWORD sharing = share == _SH_DENYNO ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0;
   HANDLE handle = CreateFileA(name, GENERIC_READ, sharing, nullptr, OPEN_EXISTING,

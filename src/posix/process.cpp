@@ -50,8 +50,9 @@ BOOL CreateProcessA(LPCSTR applicationName,
                     DWORD creationFlags, LPVOID environment, LPCSTR currentDirectory,
                     STARTUPINFOA *startupInfo, PROCESS_INFORMATION *processInformation) {
   const char *line = commandLine != nullptr ? commandLine : "";
-  std::vector<char> words(strlen(line) + 1);
-  std::vector<char *> argv(strlen(line) / 2 + 2);
+  size_t length = strlen(line);
+  std::vector<char> words(length + 1);
+  std::vector<char *> argv(length / 2 + 2);
   int count = SplitCommandLine(line, words.data(), argv.data());
   // Only the launcher's own environment is passed on: a Windows environment block is
   // not the list of strings this system takes.
